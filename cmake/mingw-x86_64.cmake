@@ -1,0 +1,2 @@
+set(SONABRIX_MINGW_ARCH x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
