@@ -3,21 +3,35 @@
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-# Building and testing the core.
-CORE_PACKAGES := cmake make g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev locales
+# The core, its tests, the fuzz target and the benchmark.
+CORE_PACKAGES := cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev \
+  locales
+# The Windows exe, cross-built, and its tests under wine64.
+WINDOWS_PACKAGES := g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64 \
+  wine wine64 fonts-wine
+# The GTK program and its desktop files.
+GTK_PACKAGES := libgtk-3-dev pkg-config zlib1g-dev fonts-dejavu-core desktop-file-utils \
+  appstream
+# A real X desktop for the window tests: server, window manager, input, clipboard, screenshots.
+DESKTOP_PACKAGES := xvfb xauth openbox xdotool x11-utils xclip imagemagick
 
-PACKAGES := $(CORE_PACKAGES)
+PACKAGES := $(CORE_PACKAGES) $(WINDOWS_PACKAGES) $(GTK_PACKAGES) $(DESKTOP_PACKAGES)
 
-.PHONY: all deps build test bench fuzz clean
+PRESETS := windows-i686 windows-x86_64 linux
+
+.PHONY: all deps build test run run-windows bench fuzz clean
 
 all: build
 
 deps:
 	@sh cmake/install-packages.sh $(PACKAGES)
 
+# The Windows builds come first: the native build's tests use their exe files.
 build: deps
-	cmake --preset linux
-	cmake --build --preset linux -j $(JOBS)
+	@set -e; for preset in $(PRESETS); do \
+	  cmake --preset $$preset >/dev/null; \
+	  cmake --build --preset $$preset -j $(JOBS); \
+	done
 
 test: build
 	ctest --preset linux -j $(JOBS)
