@@ -5,7 +5,7 @@
 #   SONABRIX_PE_CHECKS  pairs of program and machine (i386 or amd64), one test for each pair:
 #                       "${PROJECT_SOURCE_DIR}/build/windows-i686/Sonabrix.exe;i386"
 #   SONABRIX_ICON_FILE  the .ico file whose images the program must carry; by default
-#                       program/icon/sonabrix.ico
+#                       SONABRIX_ICON_ICO where that is set, else program/icon/sonabrix.ico
 #
 # The reader is tested against two small programs built here with MinGW, where its compilers are
 # found; the programs named in SONABRIX_PE_CHECKS come from builds of their own.
@@ -129,7 +129,11 @@ set_tests_properties(pe_image_reader_sanitized PROPERTIES
   ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1")
 
 if(NOT DEFINED SONABRIX_ICON_FILE)
-  set(SONABRIX_ICON_FILE "${pe_image_root}/program/icon/sonabrix.ico")
+  if(DEFINED SONABRIX_ICON_ICO)
+    set(SONABRIX_ICON_FILE "${SONABRIX_ICON_ICO}")
+  else()
+    set(SONABRIX_ICON_FILE "${pe_image_root}/program/icon/sonabrix.ico")
+  endif()
 endif()
 list(LENGTH SONABRIX_PE_CHECKS pe_check_length)
 math(EXPR pe_check_odd "${pe_check_length} % 2")
