@@ -23,18 +23,13 @@ sonabrix_icon_test_executable(icon_tests icon_file)
 add_test(NAME icon COMMAND icon_tests)
 
 # The reader again with AddressSanitizer and UndefinedBehaviorSanitizer, for the broken files.
-set(icon_sanitize_flags -fsanitize=address,undefined -fno-sanitize-recover=all
-    -fno-omit-frame-pointer)
 get_target_property(icon_file_sources icon_file SOURCES)
 get_target_property(icon_file_folder icon_file SOURCE_DIR)
 list(TRANSFORM icon_file_sources PREPEND "${icon_file_folder}/")
 add_library(icon_file_sanitized STATIC ${icon_file_sources})
 target_include_directories(icon_file_sanitized PUBLIC
   $<TARGET_PROPERTY:icon_file,INTERFACE_INCLUDE_DIRECTORIES>)
-target_compile_options(icon_file_sanitized PUBLIC ${icon_sanitize_flags})
-target_link_options(icon_file_sanitized PUBLIC ${icon_sanitize_flags})
+sonabrix_sanitize(icon_file_sanitized)
 sonabrix_warnings(icon_file_sanitized)
 sonabrix_icon_test_executable(icon_tests_sanitized icon_file_sanitized)
-add_test(NAME icon_sanitized COMMAND icon_tests_sanitized)
-set_tests_properties(icon_sanitized PROPERTIES
-  ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1")
+sonabrix_add_sanitized_test(icon_sanitized icon_tests_sanitized)

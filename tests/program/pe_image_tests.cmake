@@ -31,12 +31,9 @@ sonabrix_warnings(pe_image_tests)
 
 # Damaged input must be refused, never read out of bounds: the reader's tests run again under
 # AddressSanitizer and UndefinedBehaviorSanitizer.
-set(pe_image_sanitize_flags
-  -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 add_executable(pe_image_tests_sanitized ${pe_image_sources})
 target_include_directories(pe_image_tests_sanitized PRIVATE "${pe_image_root}")
-target_compile_options(pe_image_tests_sanitized PRIVATE ${pe_image_sanitize_flags})
-target_link_options(pe_image_tests_sanitized PRIVATE ${pe_image_sanitize_flags})
+sonabrix_sanitize(pe_image_tests_sanitized)
 target_link_libraries(pe_image_tests_sanitized PRIVATE GTest::gtest)
 sonabrix_warnings(pe_image_tests_sanitized)
 
@@ -123,10 +120,8 @@ if(pe_fixture_outputs)
 endif()
 add_test(NAME pe_image_reader
   COMMAND pe_image_tests "--gtest_filter=${pe_reader_filter}" ${pe_fixture_arguments})
-add_test(NAME pe_image_reader_sanitized
-  COMMAND pe_image_tests_sanitized "--gtest_filter=${pe_reader_filter}" ${pe_fixture_arguments})
-set_tests_properties(pe_image_reader_sanitized PROPERTIES
-  ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1")
+sonabrix_add_sanitized_test(pe_image_reader_sanitized
+  pe_image_tests_sanitized "--gtest_filter=${pe_reader_filter}" ${pe_fixture_arguments})
 
 if(NOT DEFINED SONABRIX_ICON_FILE)
   if(DEFINED SONABRIX_ICON_ICO)
