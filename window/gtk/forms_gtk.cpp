@@ -55,7 +55,7 @@ std::string StyleSheet(const FormDefinition& definition) {
   css += "  font-style: " + std::string(font.italic ? "italic" : "normal") + ";\n";
   css += "  text-decoration-line: " + decoration + ";\n";
   css += "}\n";
-  css += window + " entry { min-height: 0; padding: 0 5px; }\n";
+  css += window + " entry { min-height: 0; padding: 0 3px; }\n";
   css += window + " entry." + kRejectedClass + " { color: #cc0000; }\n";
   css += window + " entry." + kStaleClass + " { color: alpha(currentColor, 0.45); }\n";
   return css;
@@ -105,6 +105,9 @@ int LayoutDpi(GdkScreen* screen) {
 }
 
 GtkForm::GtkForm(const FormDefinition& definition) : definition_(definition) {
+  for (std::size_t i = 0; i < pending_.size(); ++i) {
+    pending_[i] = {this, static_cast<ControlId>(i), 0};
+  }
   window_ = GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL));
   screen_ = gtk_widget_get_screen(GTK_WIDGET(window_));
   g_signal_connect(window_, "destroy", G_CALLBACK(OnDestroy), this);
@@ -170,7 +173,7 @@ void GtkForm::Build(int dpi) {
   }
 
   // The label names its box for screen readers: GTK reports it as the box's labelled-by
-  // relation and takes the box's accessible name from it.
+  // relation, and the box's accessible name is the label's text, which GTK 3 leaves empty.
   for (std::size_t i = 0; i < definition_.controls.size(); ++i) {
     const ControlDefinition& control = definition_.controls[i];
     if (control.kind != ControlKind::kLabel) {
@@ -179,6 +182,8 @@ void GtkForm::Build(int dpi) {
     if (const ControlDefinition* box = CaptionedBy(definition_, control)) {
       auto box_index = static_cast<std::size_t>(box - definition_.controls.data());
       gtk_label_set_mnemonic_widget(GTK_LABEL(controls_[i]), controls_[box_index]);
+      atk_object_set_name(gtk_widget_get_accessible(controls_[box_index]),
+                          gtk_label_get_text(GTK_LABEL(controls_[i])));
     }
   }
   gtk_widget_show_all(fixed_);
@@ -260,6 +265,7 @@ void GtkForm::WriteText(ControlId control, std::string_view text) {
   gtk_entry_set_text(GTK_ENTRY(widget), valid.c_str());
   if (handler != 0) {
     g_signal_handler_unblock(widget, handler);
+    CancelPendingChange(control);
     RaiseChange(control);
   }
 }
@@ -300,11 +306,35 @@ void GtkForm::RaiseChange(ControlId control) {
   in_change_ = false;
 }
 
+// Typing over a selection takes the selected text out and puts the typed text in, and GTK emits
+// "changed" for each step, the first time with the box empty or half-done. The change is raised
+// once, as soon as GTK has finished with the key (or paste, or cut) that caused it: before the
+// next event and before the window is drawn again.
 void GtkForm::OnChanged(GtkEditable* editable, gpointer user_data) {
   auto* form = static_cast<GtkForm*>(user_data);
   auto found = std::find(form->controls_.begin(), form->controls_.end(), GTK_WIDGET(editable));
-  if (found != form->controls_.end()) {
-    form->RaiseChange(static_cast<ControlId>(found - form->controls_.begin()));
+  if (found == form->controls_.end()) {
+    return;
+  }
+  PendingChange& pending =
+      form->pending_[static_cast<std::size_t>(found - form->controls_.begin())];
+  if (pending.source == 0) {
+    pending.source = g_idle_add_full(G_PRIORITY_HIGH, OnChangeSettled, &pending, nullptr);
+  }
+}
+
+gboolean GtkForm::OnChangeSettled(gpointer data) {
+  auto* pending = static_cast<PendingChange*>(data);
+  pending->source = 0;
+  pending->form->RaiseChange(pending->control);
+  return G_SOURCE_REMOVE;
+}
+
+void GtkForm::CancelPendingChange(ControlId control) {
+  PendingChange& pending = pending_[Index(control)];
+  if (pending.source != 0) {
+    g_source_remove(pending.source);
+    pending.source = 0;
   }
 }
 
@@ -314,6 +344,9 @@ void GtkForm::OnDestroy(GtkWidget*, gpointer user_data) {
   form->fixed_ = nullptr;
   form->controls_.fill(nullptr);
   form->changed_handlers_.fill(0);
+  for (std::size_t i = 0; i < form->pending_.size(); ++i) {
+    form->CancelPendingChange(static_cast<ControlId>(i));
+  }
 }
 
 // The window manager learns of the missing maximize box through the Motif hints, which are

@@ -51,13 +51,21 @@ class GtkForm final : public Form {
   NativeHandle WindowHandle() const override { return window_; }
 
  private:
+  struct PendingChange {
+    GtkForm* form;
+    ControlId control;
+    guint source;  // the idle source that raises the change, 0 when none is due
+  };
+
   static void OnChanged(GtkEditable* editable, gpointer user_data);
+  static gboolean OnChangeSettled(gpointer data);
   static void OnDestroy(GtkWidget* widget, gpointer user_data);
   static gboolean OnFocus(GtkWidget* fixed, GtkDirectionType direction, gpointer user_data);
   static void OnRealize(GtkWidget* widget, gpointer user_data);
 
   void Build(int dpi);
   void RaiseChange(ControlId control);
+  void CancelPendingChange(ControlId control);
   bool MoveFocus(GtkDirectionType direction);
 
   const FormDefinition& definition_;
@@ -67,6 +75,7 @@ class GtkForm final : public Form {
   GtkWidget* fixed_ = nullptr;
   std::array<GtkWidget*, 5> controls_{};
   std::array<gulong, 5> changed_handlers_{};
+  std::array<PendingChange, 5> pending_{};
   // Set while a change handler runs, so that a write it makes to its own box raises nothing.
   bool in_change_ = false;
 };
