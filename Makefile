@@ -10,8 +10,8 @@ CORE_PACKAGES := cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest
 WINDOWS_PACKAGES := g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64 \
   wine wine64 fonts-wine
 # The GTK program and its desktop files.
-GTK_PACKAGES := libgtk-3-dev libxtst-dev pkg-config zlib1g-dev libpng-dev fonts-dejavu-core desktop-file-utils \
-  appstream
+GTK_PACKAGES := libgtk-3-dev libxtst-dev pkg-config zlib1g-dev libpng-dev fonts-dejavu-core \
+  desktop-file-utils appstream
 # A real X desktop for the window tests: server, window manager, input, clipboard, screenshots.
 DESKTOP_PACKAGES := xvfb xauth openbox xdotool x11-utils xclip imagemagick
 
