@@ -2,9 +2,9 @@
 # wine.sh: wine64 for the tests and `make run-windows`, in prefixes of the project's own.
 #
 #   wine.sh make-prefix PREFIX DPI   makes a fresh prefix whose screen is DPI dots per inch
-#   wine.sh run PREFIX PROGRAM ARGS  runs PROGRAM in PREFIX (made at 96 DPI when missing) and
-#                                    ends that prefix's Wine processes after it; PROGRAM's exit
-#                                    status is the script's
+#   wine.sh run PREFIX PROGRAM ARGS  runs PROGRAM in PREFIX (made when missing, at
+#                                    SONABRIX_WINE_DPI or 96) and ends that prefix's Wine
+#                                    processes after it; PROGRAM's exit status is the script's
 #
 # Wine takes its DPI from the LogPixels value of the prefix's registry. Mono and Gecko are
 # never offered: nothing here needs them, and a prefix is made without a network.
@@ -24,7 +24,8 @@ usage() {
 }
 
 make_prefix() {
-  local prefix=$1 dpi=$2
+  local prefix dpi=$2
+  prefix=$(realpath -m "$1")
   case $dpi in '' | *[!0-9]*) usage ;; esac
   export WINEPREFIX=$prefix
   "$wineserver" -k 2>/dev/null || true
@@ -56,10 +57,11 @@ make_prefix() {
 }
 
 run() {
-  local prefix=$1
+  local prefix
+  prefix=$(realpath -m "$1")
   shift
   export WINEPREFIX=$prefix
-  [ -f "$prefix/user.reg" ] || make_prefix "$prefix" 96
+  [ -f "$prefix/user.reg" ] || (make_prefix "$prefix" "${SONABRIX_WINE_DPI:-96}")
   local status=0
   "$wine" "$@" || status=$?
   "$wineserver" -k 2>/dev/null || true
