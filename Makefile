@@ -46,5 +46,17 @@ fuzz: build
 	build/linux/fuzz/pitch_label_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=64 \
 	  build/linux/fuzz/corpus fuzz/corpus
 
+# Sonabrix.exe, 64-bit, under wine64 on the current display, in a prefix of its own at
+# WINE_DPI dots per inch (made when missing; `make clean` removes it).
+WINE_DPI ?= 96
+run-windows: deps
+	cmake --preset windows-x86_64 >/dev/null
+	cmake --build --preset windows-x86_64 -j $(JOBS)
+	SONABRIX_WINE_DPI=$(WINE_DPI) tests/support/wine.sh run build/wine-run \
+	  build/windows-x86_64/Sonabrix.exe
+
+# The Windows program, until the Linux one takes this over.
+run: run-windows
+
 clean:
 	rm -rf build
