@@ -125,8 +125,15 @@ class Form1Window : public ::testing::Test {
     return true;
   }
 
+  // SendInput queues its keys before it returns; they and what they cause (WM_CHAR, EN_CHANGE,
+  // focus moves) are done once the queue has stayed empty for a while.
   void Settle() {
-    PumpUntil([] { return false; }, 150);
+    DWORD idle_since = GetTickCount();
+    PumpUntil([&] {
+      if (GetQueueStatus(QS_ALLINPUT) != 0)
+        idle_since = GetTickCount();
+      return GetTickCount() - idle_since > 50;
+    });
   }
 
   // Presses the keys together, in order, and lets go of them in reverse.
