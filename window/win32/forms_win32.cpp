@@ -66,9 +66,12 @@ struct DpiFunctions {
       Bind<decltype(get_system_metrics_for_dpi)>("GetSystemMetricsForDpi");
 };
 
+// Bound as the program starts, before any window exists. A function-local static would do
+// the same on first use, but its thread-safe guard brings a threads library into the exe.
+const DpiFunctions dpi_functions;
+
 const DpiFunctions& Dpi() {
-  static const DpiFunctions functions;
-  return functions;
+  return dpi_functions;
 }
 
 UINT DpiOf(HWND window) {
