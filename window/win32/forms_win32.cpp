@@ -57,26 +57,23 @@ Function Bind(const char* name) {
   return reinterpret_cast<Function>(generic);
 }
 
-struct DpiFunctions {
-  UINT(WINAPI* get_dpi_for_window)(HWND) = Bind<decltype(get_dpi_for_window)>("GetDpiForWindow");
-  BOOL(WINAPI* adjust_window_rect_ex_for_dpi)
-  (RECT*, DWORD, BOOL, DWORD,
-   UINT) = Bind<decltype(adjust_window_rect_ex_for_dpi)>("AdjustWindowRectExForDpi");
-  int(WINAPI* get_system_metrics_for_dpi)(int, UINT) =
-      Bind<decltype(get_system_metrics_for_dpi)>("GetSystemMetricsForDpi");
-};
+using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+using AdjustWindowRectExForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
 
 // Bound as the program starts, before any window exists. A function-local static would do
 // the same on first use, but its thread-safe guard brings a threads library into the exe.
-const DpiFunctions dpi_functions;
-
-const DpiFunctions& Dpi() {
-  return dpi_functions;
-}
+const struct {
+  GetDpiForWindowFunction get_dpi_for_window = Bind<GetDpiForWindowFunction>("GetDpiForWindow");
+  AdjustWindowRectExForDpiFunction adjust_window_rect_ex_for_dpi =
+      Bind<AdjustWindowRectExForDpiFunction>("AdjustWindowRectExForDpi");
+  GetSystemMetricsForDpiFunction get_system_metrics_for_dpi =
+      Bind<GetSystemMetricsForDpiFunction>("GetSystemMetricsForDpi");
+} dpi_functions;
 
 UINT DpiOf(HWND window) {
-  if (Dpi().get_dpi_for_window != nullptr)
-    return Dpi().get_dpi_for_window(window);
+  if (dpi_functions.get_dpi_for_window != nullptr)
+    return dpi_functions.get_dpi_for_window(window);
   HDC screen = GetDC(nullptr);
   int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
   if (screen != nullptr)
@@ -85,8 +82,8 @@ UINT DpiOf(HWND window) {
 }
 
 int SystemMetric(int index, UINT dpi) {
-  if (Dpi().get_system_metrics_for_dpi != nullptr) {
-    return Dpi().get_system_metrics_for_dpi(index, dpi);
+  if (dpi_functions.get_system_metrics_for_dpi != nullptr) {
+    return dpi_functions.get_system_metrics_for_dpi(index, dpi);
   }
   return GetSystemMetrics(index);
 }
@@ -179,6 +176,7 @@ class FormWindow final : public Form {
   bool OnActivate(UINT state, bool minimized);
   void OnDpiChanged(UINT dpi, const RECT& suggested);
   bool OnGetDpiScaledSize(UINT dpi, SIZE& size);
+  void OnDestroy();
 
   RECT FrameAtDpi(UINT dpi) const;
   void Layout(const RECT* suggested);
@@ -253,9 +251,7 @@ LRESULT FormWindow::Handle(UINT message, WPARAM w, LPARAM l) {
     case WM_GETDPISCALEDSIZE:
       return OnGetDpiScaledSize(static_cast<UINT>(w), *reinterpret_cast<SIZE*>(l));
     case WM_DESTROY:
-      if (tooltip_ != nullptr)
-        DestroyWindow(tooltip_);
-      PostQuitMessage(0);
+      OnDestroy();
       return 0;
   }
   return DefWindowProcW(window_, message, w, l);
@@ -346,6 +342,15 @@ bool FormWindow::OnGetDpiScaledSize(UINT dpi, SIZE& size) {
   return true;
 }
 
+// The tip is no child of the window (see OnCreate), so it goes here; and with the window the
+// program ends.
+void FormWindow::OnDestroy() {
+  if (tooltip_ != nullptr)
+    DestroyWindow(tooltip_);
+  tooltip_ = nullptr;
+  PostQuitMessage(0);
+}
+
 // The window's outer rectangle for the definition's client area at `dpi`, the client area's
 // corner at 0, 0.
 RECT FormWindow::FrameAtDpi(UINT dpi) const {
@@ -353,8 +358,8 @@ RECT FormWindow::FrameAtDpi(UINT dpi) const {
   RECT frame = {0, 0, TwipsToPixels(definition_.width, pixels_per_inch),
                 TwipsToPixels(definition_.height, pixels_per_inch)};
   DWORD style = FormStyle(definition_);
-  if (Dpi().adjust_window_rect_ex_for_dpi != nullptr) {
-    Dpi().adjust_window_rect_ex_for_dpi(&frame, style, FALSE, 0, dpi);
+  if (dpi_functions.adjust_window_rect_ex_for_dpi != nullptr) {
+    dpi_functions.adjust_window_rect_ex_for_dpi(&frame, style, FALSE, 0, dpi);
   } else {
     AdjustWindowRectEx(&frame, style, FALSE, 0);
   }
@@ -495,7 +500,8 @@ void FormWindow::SetToolTip(ControlId id, std::string_view text) {
   } else if (has_tool_[index]) {
     SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
   } else {
-    has_tool_[index] = SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    has_tool_[index] =
+        SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
   }
 }
 
