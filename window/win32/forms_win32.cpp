@@ -368,7 +368,7 @@ RECT FormWindow::FrameAtDpi(UINT dpi) const {
 
 // Everything measured in pixels, made afresh for dpi_: the window's size, the controls'
 // rectangles, the font and the icons. Without a suggested rectangle the client area goes to
-// its stored position, moved only as far as it takes to keep the whole window on its monitor.
+// its stored position, moved only as far as it takes to keep the window on its monitor.
 void FormWindow::Layout(const RECT* suggested) {
   RECT frame = FrameAtDpi(dpi_);
   int width = frame.right - frame.left;
@@ -384,7 +384,10 @@ void FormWindow::Layout(const RECT* suggested) {
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
     if (GetMonitorInfoW(MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &monitor)) {
-      const RECT& work = monitor.rcWork;
+      // The thin outer border may leave the screen, as it does for a maximized window; the
+      // caption and the client area stay on it.
+      RECT work = monitor.rcWork;
+      InflateRect(&work, -frame.left, -frame.left);
       if (corner.x + width > work.right)
         corner.x = work.right - width;
       if (corner.y + height > work.bottom)
