@@ -426,6 +426,25 @@ TEST_F(Form1Window, FailuresMarkTheBoxesAndKeepTheLabel) {
   }
 }
 
+TEST_F(Form1Window, TheReasonShowsWhenThePointerRestsOnTheInput) {
+  Retype("3G");
+  RECT box;
+  GetWindowRect(Control(ControlId::Text1), &box);
+  POINT middle = {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+  SetCursorPos(middle.x, middle.y);
+  Settle();
+  SetCursorPos(middle.x + 2, middle.y + 1);
+  HWND tip = nullptr;
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        tip = FindWindowW(TOOLTIPS_CLASSW, nullptr);
+        return tip != nullptr && IsWindowVisible(tip);
+      },
+      3000))
+      << "no tip came up";
+  EXPECT_EQ(TextOf(tip), Wide(kNotANoteNumberReason));
+}
+
 TEST_F(Form1Window, TypingIntoTheOutputChangesNothingElse) {
   Press({VK_TAB});
   Press({'X'});
