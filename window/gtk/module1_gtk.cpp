@@ -28,8 +28,8 @@ void SetAlwaysOnTop(forms::NativeHandle hWnd, bool OnTop) {
   if (OnTop && !told) {
     told = true;
     std::fputs(
-        "Sonabrix cannot stay above other windows here, since Wayland lets no program ask for "
-        "that, so it runs as an ordinary window.\n",
+        "Sonabrix cannot keep its window above others here, since only an X11 display lets a "
+        "program ask for that, so it runs as an ordinary window.\n",
         stderr);
   }
 }
