@@ -2,8 +2,8 @@
 # wine_exe_test.sh PREFIX EXE SCREENSHOT
 # The real Sonabrix.exe under wine64, on a desktop with a window manager (run it through
 # with-desktop.sh): its window stays above another window that is activated, typing 3D shows
-# 6C#, read back through the clipboard, and closing the window ends the process with exit
-# code 0. SCREENSHOT (a .png) shows the window over the other one.
+# 6C#, read back through the clipboard, closing the window ends the process with exit code 0,
+# and no file was written. SCREENSHOT (a .png) shows the window over the other one.
 set -euo pipefail
 
 prefix=$1 exe=$2 screenshot=$3
@@ -37,6 +37,10 @@ stack_above() {
   [ -n "$above" ] && [ -n "$below" ] && [ "$above" -gt "$below" ]
 }
 
+# Nothing the program does writes a file: none appears or changes in the prefix's drive or
+# in the folder it starts in.
+marker=$(mktemp)
+sleep 1.1
 "$here/../support/wine.sh" run "$prefix" "$exe" &
 wine_pid=$!
 helper_pid=
@@ -78,4 +82,7 @@ wait "$wine_pid" || status=$?
 trap - EXIT
 [ -n "$helper_pid" ] && kill "$helper_pid" 2>/dev/null
 [ "$status" -eq 0 ] || fail "Sonabrix.exe ended with exit code $status"
+written=$(find "$prefix/drive_c" "$PWD" -newer "$marker" -type f 2>/dev/null | grep -v '\.png$' || true)
+rm -f "$marker"
+[ -z "$written" ] || fail "files were written: $written"
 echo "wine_exe_test: passed; screenshot in $screenshot"
