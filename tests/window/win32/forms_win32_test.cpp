@@ -92,7 +92,8 @@ class Form1Window : public ::testing::Test {
     form_ = LoadForm(Form1, GetModuleHandleW(nullptr), SW_SHOWNORMAL);
     ASSERT_NE(form_, nullptr);
     // Keys go to the active window: wait until the window manager has given it the focus.
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == form_ && GetFocus() != nullptr; }))
+    ASSERT_TRUE(
+        PumpUntil([&] { return GetForegroundWindow() == form_ && GetFocus() != nullptr; }, 10000))
         << "the window never became active";
   }
 
