@@ -51,8 +51,17 @@ void CountedText1Change(Form& form) {
   ++text1_changes;
   Text1_Change(form);
 }
+// And whether the window was already on the screen when Load ran.
+int loads = 0;
+bool visible_at_load = false;
+void CountedLoad(Form& form) {
+  ++loads;
+  visible_at_load = gtk_widget_get_visible(GTK_WIDGET(form.WindowHandle()));
+  Form1_Load(form);
+}
 constexpr FormDefinition CountedForm1 = [] {
   FormDefinition definition = Form1;
+  definition.on_load = CountedLoad;
   definition.controls[static_cast<std::size_t>(ControlId::Text1)].on_change = CountedText1Change;
   return definition;
 }();
@@ -66,6 +75,8 @@ class Form1OnGtk : public testing::Test {
  protected:
   void SetUp() override {
     text1_changes = 0;
+    loads = 0;
+    visible_at_load = true;
     form_ = std::make_unique<GtkForm>(CountedForm1);
     form_->Load();
     ASSERT_TRUE(WaitFor([&] { return gtk_window_is_active(form_->Window()); }))
@@ -190,6 +201,8 @@ TEST_F(Form1OnGtk, ShowsTheCaptionsAndInitialTexts) {
   EXPECT_TRUE(GTK_IS_ENTRY(Control(ControlId::Text2)));
   EXPECT_TRUE(gtk_editable_get_editable(GTK_EDITABLE(Control(ControlId::Text2))));
   EXPECT_EQ(text1_changes, 0) << "no conversion runs for the initial texts";
+  EXPECT_EQ(loads, 1);
+  EXPECT_FALSE(visible_at_load) << "Load runs before the window shows";
 }
 
 TEST_F(Form1OnGtk, CarriesEveryIconSize) {
