@@ -1,9 +1,12 @@
 #include "text_routines.h"
 
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
-#include <system_error>
+#include <limits>
+
+#include "exact_decimal.h"
 
 namespace sonabrix::text {
 namespace {
@@ -49,15 +52,113 @@ bool IsPlainDecimal(std::string_view text) {
   return seen_digit;
 }
 
+// A positive finite double as mantissa x 2^exponent, and the bounds of the interval of reals that
+// round to it: halfway to each neighbour, the lower gap half as wide above a power of two.
+struct Binary {
+  std::uint64_t mantissa;
+  int exponent;
+  Decimal Exact() const { return ExactDecimal(mantissa, exponent); }
+  Decimal HalfwayUp() const { return ExactDecimal(2 * mantissa + 1, exponent - 1); }
+  Decimal HalfwayDown() const {
+    bool gap_narrows = mantissa == (std::uint64_t{1} << 52) && exponent > -1074;
+    return gap_narrows ? ExactDecimal(4 * mantissa - 1, exponent - 2)
+                       : ExactDecimal(2 * mantissa - 1, exponent - 1);
+  }
+  bool IsEven() const { return mantissa % 2 == 0; }
+};
+
+Binary Decompose(double value) {
+  auto bits = std::bit_cast<std::uint64_t>(value);
+  auto biased = static_cast<int>((bits >> 52) & 0x7FF);
+  std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+  if (biased == 0)
+    return {fraction, -1074};
+  return {fraction | (std::uint64_t{1} << 52), biased - 1075};
+}
+
+// The shortest digits that read back as `value`: of each length, the nearest rounding of the
+// exact value is tried first, then the other neighbour, which can still fall inside where the
+// lower gap is narrower.
+Decimal ShortestDecimal(double value) {
+  Binary binary = Decompose(value);
+  Decimal exact = binary.Exact();
+  Decimal low = binary.HalfwayDown();
+  Decimal high = binary.HalfwayUp();
+  auto inside = [&](const Decimal& candidate) {
+    int above_low = Compare(candidate, low);
+    int below_high = Compare(high, candidate);
+    if (binary.IsEven())
+      return above_low >= 0 && below_high >= 0;
+    return above_low > 0 && below_high > 0;
+  };
+  for (int length = 1; length < static_cast<int>(exact.digits.size()); ++length) {
+    for (Rounding rounding : {Rounding::kNearestEven, Rounding::kDown, Rounding::kUp}) {
+      Decimal candidate = RoundSignificant(exact, length, rounding);
+      if (inside(candidate))
+        return candidate;
+    }
+  }
+  return exact;
+}
+
+// The first digits give a double within a few units in the last place; exact comparison with
+// the halfway points to its neighbours then walks it to the correctly rounded one.
+constexpr int kLargestDecimalExponent = 310;
+constexpr int kSmallestDecimalExponent = -324;
+constexpr int kMostCorrections = 64;
+
+double ApproximateValue(const Decimal& value) {
+  std::string_view leading = std::string_view(value.digits).substr(0, 17);
+  double whole = 0;
+  for (char digit : leading)
+    whole = whole * 10 + (digit - '0');
+  int scale = value.exponent - static_cast<int>(leading.size());
+  // Two steps keep the power of ten itself away from overflow and underflow.
+  double approximation = whole * std::pow(10.0, scale / 2) * std::pow(10.0, scale - scale / 2);
+  return std::isfinite(approximation) ? approximation : std::numeric_limits<double>::max();
+}
+
+std::optional<double> RoundToDouble(const Decimal& value) {
+  if (value.digits.empty() || value.exponent < kSmallestDecimalExponent)
+    return 0.0;
+  if (value.exponent > kLargestDecimalExponent)
+    return std::nullopt;
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  double candidate = ApproximateValue(value);
+  for (int step = 0; step < kMostCorrections; ++step) {
+    if (candidate == 0) {
+      int order = Compare(value, ExactDecimal(1, -1075));
+      if (order <= 0)
+        return 0.0;
+      candidate = std::numeric_limits<double>::denorm_min();
+      continue;
+    }
+    Binary binary = Decompose(candidate);
+    int above = Compare(value, binary.HalfwayUp());
+    if (above > 0 || (above == 0 && !binary.IsEven())) {
+      candidate = std::nextafter(candidate, kInfinity);
+      if (std::isinf(candidate))
+        return std::nullopt;
+      if (above == 0)
+        return candidate;
+      continue;
+    }
+    int below = Compare(value, binary.HalfwayDown());
+    if (below < 0 || (below == 0 && !binary.IsEven())) {
+      candidate = std::nextafter(candidate, 0.0);
+      if (below == 0)
+        return candidate;
+      continue;
+    }
+    return candidate;
+  }
+  return candidate;
+}
+
 std::optional<double> ReadDecimal(std::string_view text) {
   if (!IsPlainDecimal(text))
     return std::nullopt;
-  double value = 0;
-  const char* end = text.data() + text.size();
-  auto [stop, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
-  if (error != std::errc{} || stop != end)
-    return std::nullopt;
-  return value;
+  return RoundToDouble(ParseDecimal(text));
 }
 
 }  // namespace
@@ -70,14 +171,19 @@ std::optional<double> ReadNumber(std::string_view text) {
 }
 
 std::string WriteDouble(double value) {
-  // The longest shortest-fixed rendering of a finite double is the smallest subnormal: "0.", 323
-  // zeros and a few significant digits.
-  std::array<char, 400> buffer;
-  auto [end, error] =
-      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
-  if (error != std::errc{})
-    return {};
-  return std::string(buffer.data(), end);
+  std::string sign = std::signbit(value) ? "-" : "";
+  value = std::fabs(value);
+  if (value == 0)
+    return sign + "0";
+  return sign + FormatFixed(ShortestDecimal(value), 0);
+}
+
+std::string WriteFixed(double value, int decimals) {
+  std::string sign = std::signbit(value) ? "-" : "";
+  value = std::fabs(value);
+  Decimal exact = value == 0 ? Decimal{} : Decompose(value).Exact();
+  Decimal rounded = RoundSignificant(exact, exact.exponent + decimals, Rounding::kNearestEven);
+  return sign + FormatFixed(rounded, decimals);
 }
 
 double IntegralPart(double value) {

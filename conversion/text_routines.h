@@ -20,6 +20,10 @@ std::optional<double> ReadNumber(std::string_view text);
 // shortest such text that ReadNumber turns back into the same value. `value` must be finite.
 std::string WriteDouble(double value);
 
+// `value` rounded to `decimals` places, halves to even, in plain positional notation with exactly
+// that many digits after the ".". `value` must be finite.
+std::string WriteFixed(double value, int decimals);
+
 // Rounds down.
 double IntegralPart(double value);
 

@@ -1,11 +1,9 @@
 #include "window/note_details.h"
 
-#include <array>
-#include <charconv>
 #include <cmath>
-#include <string_view>
 
 #include "conversion/pitch_label.h"
+#include "conversion/text_routines.h"
 
 namespace sonabrix {
 namespace {
@@ -15,13 +13,6 @@ constexpr double kA4Hertz = 440;
 // Frequencies from a million hertz up are written as a power of ten: the highest note numbers
 // lie thousands of decimal orders above anything a double can hold.
 constexpr double kLargestPlainExponent = 6;
-
-std::string Fixed(double value, int decimals) {
-  std::array<char, 64> buffer;
-  auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                    std::chars_format::fixed, decimals);
-  return error == std::errc{} ? std::string(buffer.data(), end) : std::string();
-}
 
 std::string ScientificName(std::uint32_t note_number) {
   long long octave = static_cast<long long>(note_number / 12) - 1;
@@ -33,15 +24,15 @@ std::string Frequency(std::uint32_t note_number) {
   double semitones = static_cast<double>(note_number) - kA4;
   double log10_hertz = std::log10(kA4Hertz) + semitones / 12 * std::log10(2.0);
   if (log10_hertz < kLargestPlainExponent) {
-    return Fixed(std::pow(10.0, log10_hertz), 2) + " Hz";
+    return text::WriteFixed(std::pow(10.0, log10_hertz), 2) + " Hz";
   }
   double exponent = std::floor(log10_hertz);
-  std::string mantissa = Fixed(std::pow(10.0, log10_hertz - exponent), 2);
+  std::string mantissa = text::WriteFixed(std::pow(10.0, log10_hertz - exponent), 2);
   if (mantissa == "10.00") {
     mantissa = "1.00";
     exponent += 1;
   }
-  return mantissa + " x 10^" + Fixed(exponent, 0) + " Hz";
+  return mantissa + " x 10^" + std::to_string(static_cast<long long>(exponent)) + " Hz";
 }
 
 }  // namespace
