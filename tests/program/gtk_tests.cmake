@@ -25,3 +25,8 @@ add_test(NAME install_tree
 add_test(NAME install_deb
   COMMAND bash "${CMAKE_CURRENT_LIST_DIR}/install_deb_test.sh" "${CMAKE_BINARY_DIR}"
           "${CMAKE_CURRENT_BINARY_DIR}/deb")
+
+# Under Wayland alone, in a headless weston of the test's own.
+add_test(NAME gtk_sonabrix_wayland
+  COMMAND bash "${CMAKE_CURRENT_LIST_DIR}/gtk_wayland_test.sh" $<TARGET_FILE:sonabrix>)
+set_tests_properties(gtk_sonabrix_wayland PROPERTIES SKIP_RETURN_CODE 77)
