@@ -55,8 +55,14 @@ run-windows: deps
 	SONABRIX_WINE_DPI=$(WINE_DPI) tests/support/wine.sh run build/wine-run \
 	  build/windows-x86_64/Sonabrix.exe
 
-# The Windows program, until the Linux one takes this over.
-run: run-windows
+# The Linux program on the current display; with no display at all, the demonstration of both
+# front ends on a private one, which saves their screenshots under build/demo.
+run: build
+	@if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
+	  build/linux/sonabrix; \
+	else \
+	  tests/support/demo.sh build/demo; \
+	fi
 
 clean:
 	rm -rf build
