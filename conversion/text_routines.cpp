@@ -76,9 +76,10 @@ Binary Decompose(double value) {
   return {fraction | (std::uint64_t{1} << 52), biased - 1075};
 }
 
-// The shortest digits that read back as `value`: of each length, the nearest rounding of the
+// The shortest digits that read back as `value`. Of each length, the nearest rounding of the
 // exact value is tried first, then the other neighbour, which can still fall inside where the
-// lower gap is narrower.
+// lower gap is narrower. A length that has such digits implies every longer one has, so the
+// shortest is found by bisection.
 Decimal ShortestDecimal(double value) {
   Binary binary = Decompose(value);
   Decimal exact = binary.Exact();
@@ -91,14 +92,27 @@ Decimal ShortestDecimal(double value) {
       return above_low >= 0 && below_high >= 0;
     return above_low > 0 && below_high > 0;
   };
-  for (int length = 1; length < static_cast<int>(exact.digits.size()); ++length) {
+  auto digits_of_length = [&](int length) -> std::optional<Decimal> {
     for (Rounding rounding : {Rounding::kNearestEven, Rounding::kDown, Rounding::kUp}) {
       Decimal candidate = RoundSignificant(exact, length, rounding);
       if (inside(candidate))
         return candidate;
     }
+    return std::nullopt;
+  };
+  Decimal shortest = exact;
+  int shortest_length = static_cast<int>(exact.digits.size());
+  int too_short = 0;
+  while (shortest_length - too_short > 1) {
+    int length = too_short + (shortest_length - too_short) / 2;
+    if (std::optional<Decimal> digits = digits_of_length(length)) {
+      shortest = std::move(*digits);
+      shortest_length = length;
+    } else {
+      too_short = length;
+    }
   }
-  return exact;
+  return shortest;
 }
 
 // The first digits give a double within a few units in the last place; exact comparison with
