@@ -15,6 +15,10 @@ namespace sonabrix::forms {
 namespace {
 
 constexpr int kDefaultDpi = 96;
+// Window managers draw a window's icon at title-bar and task-bar sizes. A larger image goes to
+// them scaled down to this: the whole of the 351-pixel one would put half a megabyte through
+// the X server at every start, and slow the window manager's first frame.
+constexpr int kLargestWindowIcon = 128;
 constexpr const char* kRejectedClass = "rejected";
 constexpr const char* kStaleClass = "stale";
 
@@ -208,11 +212,20 @@ void GtkForm::SetIcon(std::span<const std::uint8_t> icon_file) {
   }
   GList* pixbufs = nullptr;
   for (const auto& [width, image] : best) {
+    if (width > kLargestWindowIcon && best.count(kLargestWindowIcon) != 0) {
+      continue;
+    }
     icon::RgbaDecode decode = icon::DecodeImage(*image);
-    if (const auto* rgba = std::get_if<icon::RgbaImage>(&decode)) {
-      if (GdkPixbuf* pixbuf = NewPixbuf(*rgba)) {
-        pixbufs = g_list_append(pixbufs, pixbuf);
-      }
+    auto* rgba = std::get_if<icon::RgbaImage>(&decode);
+    if (rgba == nullptr) {
+      continue;
+    }
+    if (width > kLargestWindowIcon) {
+      *rgba = icon::ScaleRgba(*rgba, kLargestWindowIcon,
+                              std::max(1, rgba->height * kLargestWindowIcon / rgba->width));
+    }
+    if (GdkPixbuf* pixbuf = NewPixbuf(*rgba)) {
+      pixbufs = g_list_append(pixbufs, pixbuf);
     }
   }
   gtk_window_set_icon_list(window_, pixbufs);

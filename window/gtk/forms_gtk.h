@@ -32,8 +32,9 @@ class GtkForm final : public Form {
   GtkForm(const GtkForm&) = delete;
   GtkForm& operator=(const GtkForm&) = delete;
 
-  // The icon file's images become the window icon, the best image of each size. An icon that
-  // does not read leaves the window without one (the window manager shows its own).
+  // The icon file's images become the window icon, the best image of each size, the largest
+  // scaled down to 128 pixels. An icon that does not read leaves the window without one (the
+  // window manager shows its own).
   void SetIcon(std::span<const std::uint8_t> icon_file);
 
   // Raises the definition's on_load, then shows the window with the first control in tab order
