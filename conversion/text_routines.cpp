@@ -115,11 +115,25 @@ Decimal ShortestDecimal(double value) {
   return shortest;
 }
 
-// The first digits give a double within a few units in the last place; exact comparison with
-// the halfway points to its neighbours then walks it to the correctly rounded one.
+// The first digits give a double within some units in the last place; exact comparison with
+// the halfway points to its neighbours then walks it to the correctly rounded one. The powers of
+// ten are made here, from the exactly representable ones up to 10^22, and not taken from the C
+// library, whose pow() is off by dozens of units on some systems.
 constexpr int kLargestDecimalExponent = 310;
 constexpr int kSmallestDecimalExponent = -324;
-constexpr int kMostCorrections = 64;
+constexpr int kMostCorrections = 256;
+
+double PowerOfTen(int exponent) {
+  static constexpr double kExact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  int left = exponent < 0 ? -exponent : exponent;
+  double power = 1;
+  for (; left > 22; left -= 22)
+    power *= 1e22;
+  power *= kExact[left];
+  return exponent < 0 ? 1 / power : power;
+}
 
 double ApproximateValue(const Decimal& value) {
   std::string_view leading = std::string_view(value.digits).substr(0, 17);
@@ -128,7 +142,7 @@ double ApproximateValue(const Decimal& value) {
     whole = whole * 10 + (digit - '0');
   int scale = value.exponent - static_cast<int>(leading.size());
   // Two steps keep the power of ten itself away from overflow and underflow.
-  double approximation = whole * std::pow(10.0, scale / 2) * std::pow(10.0, scale - scale / 2);
+  double approximation = whole * PowerOfTen(scale / 2) * PowerOfTen(scale - scale / 2);
   return std::isfinite(approximation) ? approximation : std::numeric_limits<double>::max();
 }
 

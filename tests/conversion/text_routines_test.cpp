@@ -109,8 +109,9 @@ TEST(WriteDouble, MatchesTheStandardShortestBelowTwoToThe53) {
   for (double value : SampleDoubles()) {
     std::string written = WriteDouble(value);
     ASSERT_EQ(ReadNumber(written), value) << written;
-    if (value < 0x1p53)
+    if (value < 0x1p53) {
       ASSERT_EQ(written, StandardShortestFixed(value));
+    }
   }
 }
 
