@@ -12,17 +12,8 @@ stacking_build=$2
 outdir=$3
 mkdir -p "$outdir"
 
-failures=0
-check() {
-  local what=$1
-  shift
-  if "$@"; then
-    echo "ok: $what"
-  else
-    echo "FAILED: $what" >&2
-    failures=$((failures + 1))
-  fi
-}
+# shellcheck source=../support/checks.sh
+source "$(dirname "$0")/../support/checks.sh"
 
 pids=()
 cleanup() {
@@ -172,7 +163,4 @@ check "and says so in one line" eval '[ "$(printf "%s\n" "$message" | wc -l)" -e
 echo "without a display: $message"
 
 echo "screenshot: $outdir/gtk_sonabrix.png"
-if [ "$failures" -ne 0 ]; then
-  echo "$failures checks failed" >&2
-  exit 1
-fi
+checks_done

@@ -13,17 +13,8 @@ id=io.sonabrix.Sonabrix
 rm -rf "$prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-failures=0
-check() {
-  local what=$1
-  shift
-  if "$@"; then
-    echo "ok: $what"
-  else
-    echo "FAILED: $what" >&2
-    failures=$((failures + 1))
-  fi
-}
+# shellcheck source=../support/checks.sh
+source "$(dirname "$0")/../support/checks.sh"
 
 # Width and height from a PNG's header, as "WxH".
 png_size() {
@@ -61,7 +52,4 @@ check "the metainfo has the project's version" grep -q "<release version=\"$vers
 check "desktop-file-validate passes" desktop-file-validate "$desktop"
 check "appstreamcli validate passes" appstreamcli validate --no-net "$metainfo"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures checks failed" >&2
-  exit 1
-fi
+checks_done
