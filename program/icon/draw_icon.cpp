@@ -606,13 +606,13 @@ std::vector<std::uint8_t> EncodeImage(const Picture& picture, int bit_count,
   return out.Data();
 }
 
-struct ImageSpec {
+struct ImageFormat {
   int size;
   int bit_count;
 };
 
 // The order matters: it is the order of the icon group in the executable.
-constexpr ImageSpec kImages[] = {{64, 8}, {32, 8}, {16, 8}, {32, 4}, {16, 4}, {351, 24}};
+constexpr ImageFormat kImages[] = {{64, 8}, {32, 8}, {16, 8}, {32, 4}, {16, 4}, {351, 24}};
 
 std::vector<std::uint8_t> EncodeIcon() {
   std::vector<Picture> pictures;
@@ -628,9 +628,9 @@ std::vector<std::uint8_t> EncodeIcon() {
   const ColorTable none;
 
   std::vector<std::vector<std::uint8_t>> images;
-  for (const ImageSpec& spec : kImages) {
-    const ColorTable& table = spec.bit_count == 8 ? full : spec.bit_count == 4 ? sixteen : none;
-    images.push_back(EncodeImage(picture(spec.size), spec.bit_count, table));
+  for (const ImageFormat& format : kImages) {
+    const ColorTable& table = format.bit_count == 8 ? full : format.bit_count == 4 ? sixteen : none;
+    images.push_back(EncodeImage(picture(format.size), format.bit_count, table));
   }
 
   Bytes out;
@@ -639,14 +639,14 @@ std::vector<std::uint8_t> EncodeIcon() {
   out.Word(static_cast<std::uint32_t>(images.size()));
   auto offset = static_cast<std::uint32_t>(6 + 16 * images.size());
   for (std::size_t i = 0; i < images.size(); ++i) {
-    const ImageSpec& spec = kImages[i];
+    const ImageFormat& format = kImages[i];
     // One byte each for width and height: 0 stands for anything from 256 up.
-    out.Byte(spec.size < 256 ? static_cast<std::uint32_t>(spec.size) : 0);
-    out.Byte(spec.size < 256 ? static_cast<std::uint32_t>(spec.size) : 0);
-    out.Byte(spec.bit_count < 8 ? 1u << spec.bit_count : 0);
+    out.Byte(format.size < 256 ? static_cast<std::uint32_t>(format.size) : 0);
+    out.Byte(format.size < 256 ? static_cast<std::uint32_t>(format.size) : 0);
+    out.Byte(format.bit_count < 8 ? 1u << format.bit_count : 0);
     out.Byte(0);
     out.Word(1);
-    out.Word(static_cast<std::uint32_t>(spec.bit_count));
+    out.Word(static_cast<std::uint32_t>(format.bit_count));
     out.Dword(static_cast<std::uint32_t>(images[i].size()));
     out.Dword(offset);
     offset += static_cast<std::uint32_t>(images[i].size());
