@@ -11,7 +11,7 @@ WINDOWS_PACKAGES := g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils
   wine wine64 fonts-wine
 # The GTK program and its desktop files.
 GTK_PACKAGES := libgtk-3-dev libxtst-dev pkg-config zlib1g-dev libpng-dev fonts-dejavu-core \
-  desktop-file-utils appstream dpkg-dev weston
+  desktop-file-utils appstream dpkg-dev file weston
 # A real X desktop for the window tests: server, window manager, input, clipboard, screenshots.
 DESKTOP_PACKAGES := xvfb xauth openbox xdotool x11-utils xclip imagemagick
 

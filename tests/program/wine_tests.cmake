@@ -5,7 +5,10 @@
 set(wine_exe "${SONABRIX_WINDOWS_BUILD_ROOT}/windows-x86_64/Sonabrix.exe")
 set(wine_screenshots "${CMAKE_BINARY_DIR}/screenshots")
 foreach(dpi IN ITEMS 96 144)
-  add_test(NAME wine_exe_${dpi}
+  # A folder of its own to start in, so that the check for written files sees only this run's.
+  set(start_folder "${CMAKE_CURRENT_BINARY_DIR}/wine_exe_${dpi}")
+  file(MAKE_DIRECTORY "${start_folder}")
+  add_test(NAME wine_exe_${dpi} WORKING_DIRECTORY "${start_folder}"
     COMMAND "${PROJECT_SOURCE_DIR}/tests/support/with-desktop.sh"
             "${CMAKE_CURRENT_LIST_DIR}/wine_exe_test.sh" "${SONABRIX_WINE_PREFIXES}/prefix-${dpi}"
             "${wine_exe}" "${wine_screenshots}/sonabrix-win64-${dpi}dpi.png")
