@@ -182,6 +182,11 @@ RgbaDecode DecodeImage(const IconImage& image) {
   rgba.height = layout.height;
   rgba.pixels.resize(static_cast<std::size_t>(layout.width) *
                      static_cast<std::size_t>(layout.height) * 4);
+  auto pixel_at = [&rgba](int y, std::size_t column) {
+    return &rgba.pixels[(static_cast<std::size_t>(y) * static_cast<std::size_t>(rgba.width) +
+                         column) *
+                        4];
+  };
   bool has_alpha_channel = false;
   for (int y = 0; y < layout.height; ++y) {
     // Bottom-up: the first stored row is the lowest one on screen.
@@ -189,10 +194,7 @@ RgbaDecode DecodeImage(const IconImage& image) {
     const std::size_t row_at = layout.bitmap_at + stored_row * layout.bitmap_row_bytes;
     for (int x = 0; x < layout.width; ++x) {
       const auto column = static_cast<std::size_t>(x);
-      std::uint8_t* out =
-          &rgba.pixels[(static_cast<std::size_t>(y) * static_cast<std::size_t>(layout.width) +
-                        column) *
-                       4];
+      std::uint8_t* out = pixel_at(y, column);
       Rgb color;
       std::uint8_t alpha = 0;
       switch (layout.bit_count) {
@@ -228,10 +230,7 @@ RgbaDecode DecodeImage(const IconImage& image) {
     const std::size_t row_at = layout.mask_at + stored_row * layout.mask_row_bytes;
     for (int x = 0; x < layout.width; ++x) {
       const auto column = static_cast<std::size_t>(x);
-      std::uint8_t* out =
-          &rgba.pixels[(static_cast<std::size_t>(y) * static_cast<std::size_t>(layout.width) +
-                        column) *
-                       4];
+      std::uint8_t* out = pixel_at(y, column);
       if (!has_alpha_channel) {
         const bool transparent = ((bytes[row_at + column / 8] >> (7 - column % 8)) & 1) != 0;
         out[3] = transparent ? 0 : 255;
